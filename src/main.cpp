@@ -1,0 +1,65 @@
+#include "messages.hpp"
+#include "model_file.hpp"
+#include "process.hpp"
+#include "sweep.hpp"
+#include "table.hpp"
+
+#include <mgl2/data.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iostream>
+#include <new>
+
+namespace {
+
+const char* const model_file_name = "model_data.txt";
+
+int run()
+{
+    int table_error = prepare_process();
+    if (table_error != 0)
+        std::cout.setstate(std::ios_base::badbit);
+
+    std::ifstream model_file(model_file_name, std::ios_base::in);
+    if (!model_file.is_open()) {
+        report_error(model_file_name, "cannot open: " + errno_text(errno));
+        return exit_failed;
+    }
+    ModelParameters params;
+    const std::string problem = read_model_parameters(model_file, params);
+    if (!problem.empty()) {
+        report_error(model_file_name, problem);
+        return exit_failed;
+    }
+
+    set_table_format(std::cout);
+    mglData mach(sweep_points);
+    mglData cx0(sweep_points);
+    mglData cy0(sweep_points);
+    const int heading_error = write_table_heading(std::cout);
+    if (table_error == 0)
+        table_error = heading_error;
+    const SweepResult sweep = run_sweep(params, mach, cx0, cy0, std::cout);
+    if (table_error == 0)
+        table_error = sweep.table_error;
+
+    bool failed = false;
+    if (table_error != 0) {
+        report_error("standard output", "cannot write the table: " + errno_text(table_error));
+        failed = true;
+    }
+    return failed ? exit_failed : exit_completed;
+}
+
+} // namespace
+
+int main()
+{
+    try {
+        return run();
+    } catch (const std::bad_alloc&) {
+        report_error("memory", "out of memory");
+        return exit_failed;
+    }
+}

@@ -1,0 +1,40 @@
+#ifndef MACHSWEEP_SWEEP_HPP
+#define MACHSWEEP_SWEEP_HPP
+
+#include "model_file.hpp"
+
+#include <mgl2/data.h>
+
+#include <ostream>
+
+inline constexpr int sweep_points = 200;
+
+// Mach number of sweep point i: the double nearest to i / 50, so that point
+// 50 is exactly 1.0 and the points run 0, 0.02, ... 3.98.
+double mach_of_point(int i);
+
+// Running smallest and largest value of one coefficient. A value replaces an
+// extreme only when strictly beyond it, so NaN never enters.
+struct Extremes {
+    double smallest;
+    double largest;
+};
+
+void update_extremes(Extremes& extremes, double value);
+
+struct SweepResult {
+    // The starting values are the chart ranges' floor: the Cx0 pair always
+    // encloses zero, and the Cy0 smallest is never above -1e-9.
+    Extremes cx0{-1e-9, 1e-9};
+    Extremes cy0{-1e-9, -1e9};
+    // Why the table first failed to reach `out` (an errno value), or 0.
+    int table_error = 0;
+};
+
+// Evaluates both laws at every sweep point, stores M, Cx0 and Cy0 in the
+// three arrays (each of sweep_points values) and writes one table row per
+// point to `out`.
+SweepResult run_sweep(const ModelParameters& params, mglData& mach, mglData& cx0, mglData& cy0,
+                      std::ostream& out);
+
+#endif
