@@ -1,3 +1,4 @@
+#include "charts.hpp"
 #include "messages.hpp"
 #include "model_file.hpp"
 #include "process.hpp"
@@ -44,9 +45,19 @@ int run()
     if (table_error == 0)
         table_error = sweep.table_error;
 
+    const ChartErrors charts = draw_charts(mach, cx0, cy0, sweep);
+
     bool failed = false;
     if (table_error != 0) {
         report_error("standard output", "cannot write the table: " + errno_text(table_error));
+        failed = true;
+    }
+    if (charts.cx0 != 0) {
+        report_error("Cx0.png", "cannot write the chart: " + errno_text(charts.cx0));
+        failed = true;
+    }
+    if (charts.cy0 != 0) {
+        report_error("Cy0.png", "cannot write the chart: " + errno_text(charts.cy0));
         failed = true;
     }
     return failed ? exit_failed : exit_completed;

@@ -1,0 +1,121 @@
+#include "charts.hpp"
+
+#include "png_file.hpp"
+
+#include <mgl2/mgl.h>
+#include <omp.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// The program runs on one thread. MathGL parallelises with OpenMP, whose
+// default is a busy-waiting thread per core: several times the CPU for no
+// gain on pictures this small, and runs side by side slow each other down
+// badly. MathGL's start-up code already runs parallel work, so the setting
+// has to come first: this runs before any default-priority constructor,
+// MathGL's own included, since the library is linked into the program.
+__attribute__((constructor(101))) void use_one_thread()
+{
+    omp_set_num_threads(1);
+}
+
+struct ChartText {
+    const char* file_name;
+    const char* axis_label;
+    const char* legend_entry;
+};
+
+const ChartText cx0_chart{"Cx0.png", "Cx0", "Cx0(M)"};
+const ChartText cy0_chart{"Cy0.png", "Cy0", "Cy0(M)"};
+
+void set_ranges(mglGraph& canvas, const VerticalRange& range)
+{
+    // MathGL keeps an axis's range when its ends are equal or not finite,
+    // but draws an axis upside down when the ends come in reverse order.
+    canvas.SetRanges(0.0, 4.0, std::min(range.lower, range.upper),
+                     std::max(range.lower, range.upper), 0.0, 0.0);
+}
+
+void draw_axes_and_labels(mglGraph& canvas, const ChartText& text)
+{
+    // Ticks and tick labels come from MathGL's automatic ticks. "t" names the
+    // ternary axis, which adds nothing outside ternary mode.
+    canvas.Axis("xyzt");
+    canvas.Axis("xy");
+    // Position 0 centres a label on its axis; MathGL sets axis labels at 1.4
+    // times the font size by itself.
+    canvas.Label('x', "M", 0.0);
+    canvas.Label('y', text.axis_label, 0.0);
+}
+
+void draw_grid_and_frame(mglGraph& canvas)
+{
+    canvas.Grid("xyzt", "B-"); // dark blue, solid
+    canvas.Box("", true);      // black frame with ticks
+}
+
+void draw_legend(mglGraph& canvas)
+{
+    // Upper right corner. "#" keeps MathGL's boxed legend with black,
+    // left-aligned text at 0.8 times the font size; a colour letter here
+    // would colour the text. "value" is the length of the line sample.
+    canvas.Legend(3, "#", "value 0.1");
+}
+
+void draw_curve(mglGraph& canvas, const mglData& mach, const mglData& values)
+{
+    canvas.Plot(mach, values, "r"); // red, solid, width 1, no markers
+}
+
+int write_chart(mglGraph& canvas, const char* file_name)
+{
+    const unsigned char* rgba = canvas.GetRGBA();
+    return write_rgba_png(file_name, rgba, canvas.GetWidth(), canvas.GetHeight());
+}
+
+} // namespace
+
+VerticalRange vertical_range(const Extremes& extremes)
+{
+    const double lower = extremes.smallest <= 0.0 ? 1.1 * extremes.smallest
+                                                  : 0.9 * extremes.smallest;
+    const double upper = extremes.largest >= 0.0 ? 1.1 * extremes.largest
+                                                 : 0.9 * extremes.largest;
+    return {lower, upper};
+}
+
+ChartErrors draw_charts(const mglData& mach, const mglData& cx0, const mglData& cy0,
+                        const SweepResult& sweep)
+{
+    // The library prints its own warnings on standard error unless told not
+    // to; the program reports what matters itself.
+    mglGraph::SuppressWarn(true);
+    // Kind 0 is MathGL's raster (Z-buffer) canvas. A new canvas is white
+    // with alpha 0, so that uncovered pixels come out transparent.
+    const auto canvas = std::make_unique<mglGraph>(0, chart_width, chart_height);
+    ChartErrors errors;
+
+    set_ranges(*canvas, vertical_range(sweep.cx0));
+    draw_axes_and_labels(*canvas, cx0_chart);
+    canvas->AddLegend(cx0_chart.legend_entry, "b");
+    draw_grid_and_frame(*canvas);
+    draw_legend(*canvas);
+    draw_curve(*canvas, mach, cx0);
+    errors.cx0 = write_chart(*canvas, cx0_chart.file_name);
+
+    // White with alpha 0 again: Clf(1, 1, 1) would make the second chart's
+    // background opaque.
+    canvas->Clf(1.0, 1.0, 1.0, 0.0);
+
+    set_ranges(*canvas, vertical_range(sweep.cy0));
+    draw_axes_and_labels(*canvas, cy0_chart);
+    canvas->ClearLegend();
+    canvas->AddLegend(cy0_chart.legend_entry, "b");
+    draw_grid_and_frame(*canvas);
+    draw_curve(*canvas, mach, cy0);
+    draw_legend(*canvas);
+    errors.cy0 = write_chart(*canvas, cy0_chart.file_name);
+    return errors;
+}

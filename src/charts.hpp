@@ -1,0 +1,34 @@
+#ifndef MACHSWEEP_CHARTS_HPP
+#define MACHSWEEP_CHARTS_HPP
+
+#include "sweep.hpp"
+
+#include <mgl2/data.h>
+
+inline constexpr int chart_width = 800;
+inline constexpr int chart_height = 600;
+
+struct VerticalRange {
+    double lower;
+    double upper;
+};
+
+// The vertical range of a chart: each end moved outward by a tenth of its
+// size (1.1 times an end on its own side of zero, 0.9 times an end on the
+// other), so the whole curve always lies inside.
+VerticalRange vertical_range(const Extremes& extremes);
+
+// What became of each chart file: 0 when written, else the reason it could
+// not be written completely, as an errno value.
+struct ChartErrors {
+    int cx0 = 0;
+    int cy0 = 0;
+};
+
+// Draws Cx0 and then Cy0 over the Mach numbers on one canvas and writes them
+// to "Cx0.png" and "Cy0.png" in the working directory. A chart that cannot be
+// written does not stop the other.
+ChartErrors draw_charts(const mglData& mach, const mglData& cx0, const mglData& cy0,
+                        const SweepResult& sweep);
+
+#endif

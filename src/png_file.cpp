@@ -1,0 +1,100 @@
+#include "png_file.hpp"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+struct Sink {
+    std::FILE* file;
+    int error;
+};
+
+void write_bytes(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
+    errno = 0;
+    if (std::fwrite(data, 1, length, sink->file) != length) {
+        sink->error = errno != 0 ? errno : EIO;
+        png_error(png, "write failed");
+    }
+}
+
+void flush_bytes(png_structp png)
+{
+    auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
+    errno = 0;
+    if (std::fflush(sink->file) != 0) {
+        sink->error = errno != 0 ? errno : EIO;
+        png_error(png, "write failed");
+    }
+}
+
+// libpng would print its own message and abort; the caller reports instead.
+[[noreturn]] void on_error(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void on_warning(png_structp, png_const_charp) {}
+
+// Encodes into `sink`; returns false when libpng gave up. Kept free of
+// objects with destructors, since libpng leaves it by longjmp.
+bool encode(Sink& sink, const unsigned char* rgba, int width, int height)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
+    if (png == nullptr) {
+        sink.error = ENOMEM;
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        sink.error = ENOMEM;
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        if (sink.error == 0)
+            sink.error = ENOMEM; // libpng's own failures are allocation failures
+        return false;
+    }
+    png_set_write_fn(png, &sink, write_bytes, flush_bytes);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    // Charts are mostly one flat colour: unfiltered rows at a low zlib level
+    // take a fraction of the time of the thorough settings and give files
+    // only about a tenth larger.
+    png_set_compression_level(png, 3);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_write_info(png, info);
+    const auto stride = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, rgba + static_cast<std::size_t>(y) * stride);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace
+
+int write_rgba_png(const char* file_name, const unsigned char* rgba, int width, int height)
+{
+    errno = 0;
+    Sink sink{std::fopen(file_name, "wb"), 0};
+    if (sink.file == nullptr)
+        return errno != 0 ? errno : EIO;
+    encode(sink, rgba, width, height);
+    // Buffered bytes reach the file only here: a full disk or a file-size
+    // limit may show up at this point and no earlier.
+    errno = 0;
+    if (std::fflush(sink.file) != 0 && sink.error == 0)
+        sink.error = errno != 0 ? errno : EIO;
+    errno = 0;
+    if (std::fclose(sink.file) != 0 && sink.error == 0)
+        sink.error = errno != 0 ? errno : EIO;
+    return sink.error;
+}
