@@ -15,8 +15,9 @@ namespace {
 // gain on pictures this small, and runs side by side slow each other down
 // badly. MathGL's start-up code already runs parallel work, so the setting
 // has to come first: this runs before any default-priority constructor,
-// MathGL's own included, since the library is linked into the program.
-__attribute__((constructor(101))) void use_one_thread()
+// MathGL's own included, since the library is linked into the program; and
+// after the process's failure handlers, since libgomp may give up here.
+__attribute__((constructor(102))) void use_one_thread()
 {
     omp_set_num_threads(1);
 }

@@ -67,10 +67,12 @@ int run()
 
 int main()
 {
+    int status = exit_failed;
     try {
-        return run();
+        status = run();
     } catch (const std::bad_alloc&) {
-        report_error("memory", "out of memory");
-        return exit_failed;
+        report_error("out of memory");
     }
+    mark_run_finished();
+    return status;
 }

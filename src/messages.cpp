@@ -1,7 +1,10 @@
 #include "messages.hpp"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/uio.h>
+#include <unistd.h>
 
 std::string errno_text(int error_number)
 {
@@ -32,11 +35,33 @@ std::string quoted(std::string_view text)
     return out;
 }
 
+namespace {
+
+// One writev of the whole line, so that it cannot interleave with anything,
+// and no allocation, so that it works when memory has run out.
+void write_line(std::string_view a, std::string_view b, std::string_view c)
+{
+    static const char prefix[] = "machsweep: ";
+    iovec parts[] = {
+        {const_cast<char*>(prefix), sizeof prefix - 1},
+        {const_cast<char*>(a.data()), a.size()},
+        {const_cast<char*>(b.data()), b.size()},
+        {const_cast<char*>(c.data()), c.size()},
+        {const_cast<char*>("\n"), 1},
+    };
+    std::fflush(stderr);
+    while (writev(STDERR_FILENO, parts, 5) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
 void report_error(std::string_view subject, std::string_view problem)
 {
-    // One write of the whole line, so that it cannot interleave with anything.
-    std::string line = "machsweep: ";
-    line.append(subject).append(": ").append(problem).append("\n");
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
+    write_line(subject, ": ", problem);
+}
+
+void report_error(std::string_view problem)
+{
+    write_line(problem, {}, {});
 }

@@ -15,4 +15,7 @@ std::string quoted(std::string_view text);
 // Writes "machsweep: <subject>: <problem>" as one line on standard error.
 void report_error(std::string_view subject, std::string_view problem);
 
+// Writes "machsweep: <problem>" as one line on standard error.
+void report_error(std::string_view problem);
+
 #endif

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds a Release binary and times whole runs on the example model with
+# /usr/bin/time: the median wall time, CPU time (user + system) and peak
+# memory over several runs, first one run at a time, then 8 runs at once.
+#   bench/run.sh [runs]      (default 15)
+set -euo pipefail
+runs=${1:-15}
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build-release"
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j >/dev/null
+binary="$build/machsweep"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for i in $(seq 8); do
+    mkdir "$work/$i"
+    cp "$top/examples/model_data.txt" "$work/$i/"
+done
+
+# One run in directory $1; appends "wall cpu peak_kb" to $2.
+one_run() {
+    (cd "$work/$1" && /usr/bin/time -f '%e %U %S %M' -o time.txt "$binary" >/dev/null) || true
+    # time notes the exit status (1 for a completed run) on a line of its own
+    tail -n 1 "$work/$1/time.txt" | awk '{ printf "%s %.3f %s\n", $1, $2 + $3, $4 }' >>"$2"
+}
+
+# Median of column $1 of file $2.
+median() {
+    sort -n -k"$1","$1" "$2" | awk -v c="$1" '{ v[NR] = $c } END { print v[int((NR + 1) / 2)] }'
+}
+
+report() {
+    printf '%-12s wall %ss  cpu %ss  cpu/wall %s  peak %s MB  (%s runs)\n' "$1" \
+        "$(median 1 "$2")" "$(median 2 "$2")" \
+        "$(awk '{ w += $1; c += $2 } END { printf "%.2f", c / w }' "$2")" \
+        "$(median 3 "$2" | awk '{ printf "%.1f", $1 / 1024 }')" "$(wc -l <"$2")"
+}
+
+one_run 1 /dev/null # warm the caches
+alone="$work/alone.txt"
+for _ in $(seq "$runs"); do one_run 1 "$alone"; done
+report "alone" "$alone"
+
+together="$work/together.txt"
+for _ in $(seq "$runs"); do
+    for i in $(seq 8); do one_run "$i" "$together" & done
+    wait
+done
+report "8 at once" "$together"
