@@ -103,10 +103,17 @@ TEST(Failures, WhatAFailedChartLeavesBehind)
 
 TEST(Failures, AWorkingDirectoryTheUserCannotWrite)
 {
-    // As root every permission is granted: run as the unprivileged "nobody".
+    // As root every permission is granted: run as the unprivileged "nobody",
+    // from a copy of the program that it may reach wherever the build is.
     RunOptions options;
-    if (geteuid() == 0)
+    TempDir program_dir;
+    if (geteuid() == 0) {
         options.user = 65534;
+        options.binary = program_dir / "machsweep";
+        fs::copy_file(MACHSWEEP_BINARY, *options.binary);
+        fs::permissions(program_dir.path(), fs::perms::owner_all | fs::perms::group_read
+                        | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    }
     const fs::perms readable = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
                              | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
     TempDir dir;

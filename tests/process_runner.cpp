@@ -88,7 +88,7 @@ namespace {
             _exit(122);
     }
     std::vector<char*> argv;
-    std::string program = MACHSWEEP_BINARY;
+    std::string program = options.binary ? options.binary->string() : MACHSWEEP_BINARY;
     argv.push_back(program.data());
     std::vector<std::string> args = options.args;
     for (std::string& a : args)

@@ -37,6 +37,8 @@ struct RunOptions {
     std::optional<rlim_t> address_space_limit;
     // Run as this user and group instead of the caller's.
     std::optional<uid_t> user;
+    // Another copy of the program to run.
+    std::optional<std::filesystem::path> binary;
 };
 
 struct RunResult {
