@@ -16,6 +16,15 @@ namespace {
 
 const char* const model_file_name = "model_data.txt";
 
+// Reports an output that failed with `error` (an errno value, 0 for none);
+// returns whether it did.
+bool report_output_failure(const char* output, const char* what, int error)
+{
+    if (error != 0)
+        report_error(output, std::string(what) + ": " + errno_text(error));
+    return error != 0;
+}
+
 int run()
 {
     int table_error = prepare_process();
@@ -47,19 +56,9 @@ int run()
 
     const ChartErrors charts = draw_charts(mach, cx0, cy0, sweep);
 
-    bool failed = false;
-    if (table_error != 0) {
-        report_error("standard output", "cannot write the table: " + errno_text(table_error));
-        failed = true;
-    }
-    if (charts.cx0 != 0) {
-        report_error("Cx0.png", "cannot write the chart: " + errno_text(charts.cx0));
-        failed = true;
-    }
-    if (charts.cy0 != 0) {
-        report_error("Cy0.png", "cannot write the chart: " + errno_text(charts.cy0));
-        failed = true;
-    }
+    bool failed = report_output_failure("standard output", "cannot write the table", table_error);
+    failed |= report_output_failure("Cx0.png", "cannot write the chart", charts.cx0);
+    failed |= report_output_failure("Cy0.png", "cannot write the chart", charts.cy0);
     return failed ? exit_failed : exit_completed;
 }
 
