@@ -26,47 +26,36 @@ enum class TokenStatus { found, too_long, end_of_input, read_error };
 TokenStatus next_token(std::istream& in, std::string& token, int& read_errno)
 {
     token.clear();
-    bool too_long = false;
     std::streambuf* buf = in.rdbuf();
     if (buf == nullptr || !in.good()) {
         read_errno = EIO;
         return in.eof() ? TokenStatus::end_of_input : TokenStatus::read_error;
     }
     using traits = std::istream::traits_type;
+    bool too_long = false;
     errno = 0;
-    for (;;) {
-        int c;
-        try {
-            c = buf->sgetc();
-        } catch (...) {
-            // libstdc++'s filebuf throws when read(2) fails (a directory,
-            // an I/O error); errno still holds the reason.
-            read_errno = errno != 0 ? errno : EIO;
-            in.setstate(std::ios_base::badbit);
-            return TokenStatus::read_error;
+    try {
+        for (int c = buf->sgetc(); c != traits::eof(); c = buf->snextc()) {
+            if (is_space(c)) {
+                if (!token.empty())
+                    return too_long ? TokenStatus::too_long : TokenStatus::found;
+            } else if (token.size() < max_token_length) {
+                token.push_back(traits::to_char_type(c));
+            } else {
+                too_long = true;
+            }
         }
-        if (c == traits::eof()) {
-            in.setstate(std::ios_base::eofbit);
-            if (token.empty())
-                return TokenStatus::end_of_input;
-            return too_long ? TokenStatus::too_long : TokenStatus::found;
-        }
-        if (is_space(c)) {
-            if (!token.empty())
-                return too_long ? TokenStatus::too_long : TokenStatus::found;
-        } else if (token.size() < max_token_length) {
-            token.push_back(traits::to_char_type(c));
-        } else {
-            too_long = true;
-        }
-        try {
-            buf->sbumpc();
-        } catch (...) {
-            read_errno = errno != 0 ? errno : EIO;
-            in.setstate(std::ios_base::badbit);
-            return TokenStatus::read_error;
-        }
+    } catch (const std::ios_base::failure&) {
+        // libstdc++'s file buffer throws this when read(2) fails (on a
+        // directory, on an I/O error); errno still holds the reason.
+        read_errno = errno != 0 ? errno : EIO;
+        in.setstate(std::ios_base::badbit);
+        return TokenStatus::read_error;
     }
+    in.setstate(std::ios_base::eofbit);
+    if (token.empty())
+        return TokenStatus::end_of_input;
+    return too_long ? TokenStatus::too_long : TokenStatus::found;
 }
 
 // Whole-token match of: [+-] digits-with-at-most-one-point (one digit at
