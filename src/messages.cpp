@@ -11,6 +11,11 @@ std::string errno_text(int error_number)
     return std::strerror(error_number);
 }
 
+int failure_errno()
+{
+    return errno != 0 ? errno : EIO;
+}
+
 std::string quoted(std::string_view text)
 {
     constexpr std::size_t shown = 40;

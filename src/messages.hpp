@@ -7,6 +7,10 @@
 // The system's text for an errno value ("No such file or directory").
 std::string errno_text(int error_number);
 
+// The reason for a failure just seen: errno, or EIO where the failing call
+// set none. Callers clear errno before the call.
+int failure_errno();
+
 // `text` in double quotes, fit for a one-line message: bytes outside
 // printable ASCII (and the quote and backslash) become escapes such as \xEF,
 // and a long text is cut short with "...".

@@ -48,7 +48,7 @@ TokenStatus next_token(std::istream& in, std::string& token, int& read_errno)
     } catch (const std::ios_base::failure&) {
         // libstdc++'s file buffer throws this when read(2) fails (on a
         // directory, on an I/O error); errno still holds the reason.
-        read_errno = errno != 0 ? errno : EIO;
+        read_errno = failure_errno();
         in.setstate(std::ios_base::badbit);
         return TokenStatus::read_error;
     }

@@ -1,5 +1,7 @@
 #include "png_file.hpp"
 
+#include "messages.hpp"
+
 #include <png.h>
 
 #include <cerrno>
@@ -17,7 +19,7 @@ void write_bytes(png_structp png, png_bytep data, png_size_t length)
     auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
     errno = 0;
     if (std::fwrite(data, 1, length, sink->file) != length) {
-        sink->error = errno != 0 ? errno : EIO;
+        sink->error = failure_errno();
         png_error(png, "write failed");
     }
 }
@@ -27,7 +29,7 @@ void flush_bytes(png_structp png)
     auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
     errno = 0;
     if (std::fflush(sink->file) != 0) {
-        sink->error = errno != 0 ? errno : EIO;
+        sink->error = failure_errno();
         png_error(png, "write failed");
     }
 }
@@ -86,15 +88,15 @@ int write_rgba_png(const char* file_name, const unsigned char* rgba, int width, 
     errno = 0;
     Sink sink{std::fopen(file_name, "wb"), 0};
     if (sink.file == nullptr)
-        return errno != 0 ? errno : EIO;
+        return failure_errno();
     encode(sink, rgba, width, height);
     // Buffered bytes reach the file only here: a full disk or a file-size
     // limit may show up at this point and no earlier.
     errno = 0;
     if (std::fflush(sink.file) != 0 && sink.error == 0)
-        sink.error = errno != 0 ? errno : EIO;
+        sink.error = failure_errno();
     errno = 0;
     if (std::fclose(sink.file) != 0 && sink.error == 0)
-        sink.error = errno != 0 ? errno : EIO;
+        sink.error = failure_errno();
     return sink.error;
 }

@@ -1,5 +1,7 @@
 #include "table.hpp"
 
+#include "messages.hpp"
+
 #include <cerrno>
 
 namespace {
@@ -8,7 +10,7 @@ int failure_of(const std::ostream& out)
 {
     if (out.good())
         return 0;
-    return errno != 0 ? errno : EIO;
+    return failure_errno();
 }
 
 } // namespace
