@@ -42,26 +42,26 @@ void flush_bytes(png_structp png)
 
 void on_warning(png_structp, png_const_charp) {}
 
-// Encodes into `sink`; returns false when libpng gave up. Kept free of
+// Encodes into `sink`, which records why when libpng gives up. Kept free of
 // objects with destructors, since libpng leaves it by longjmp.
-bool encode(Sink& sink, const unsigned char* rgba, int width, int height)
+void encode(Sink& sink, const unsigned char* rgba, int width, int height)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
     if (png == nullptr) {
         sink.error = ENOMEM;
-        return false;
+        return;
     }
     png_infop info = png_create_info_struct(png);
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
         sink.error = ENOMEM;
-        return false;
+        return;
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         if (sink.error == 0)
             sink.error = ENOMEM; // libpng's own failures are allocation failures
-        return false;
+        return;
     }
     png_set_write_fn(png, &sink, write_bytes, flush_bytes);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
@@ -78,7 +78,6 @@ bool encode(Sink& sink, const unsigned char* rgba, int width, int height)
         png_write_row(png, rgba + static_cast<std::size_t>(y) * stride);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    return true;
 }
 
 } // namespace
