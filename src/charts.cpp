@@ -6,6 +6,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -31,12 +32,11 @@ struct ChartText {
 const ChartText cx0_chart{"Cx0.png", "Cx0", "Cx0(M)"};
 const ChartText cy0_chart{"Cy0.png", "Cy0", "Cy0(M)"};
 
-void set_ranges(mglGraph& canvas, const VerticalRange& range)
+void set_ranges(mglGraph& canvas, const Extremes& extremes)
 {
-    // MathGL keeps an axis's range when its ends are equal or not finite,
-    // but draws an axis upside down when the ends come in reverse order.
-    canvas.SetRanges(0.0, 4.0, std::min(range.lower, range.upper),
-                     std::max(range.lower, range.upper), 0.0, 0.0);
+    // Both extremes enclose zero, so the ends are never equal nor reversed,
+    // and every finite value lies inside with a tenth of its size to spare.
+    canvas.SetRanges(0.0, 4.0, 1.1 * extremes.smallest, 1.1 * extremes.largest, 0.0, 0.0);
 }
 
 void draw_axes_and_labels(mglGraph& canvas, const ChartText& text)
@@ -70,22 +70,38 @@ void draw_curve(mglGraph& canvas, const mglData& mach, const mglData& values)
     canvas.Plot(mach, values, "r"); // red, solid, width 1, no markers
 }
 
+// MathGL blends each layer of a pixel into the canvas's background colour,
+// even where nothing lies under it, so a transparent white background would
+// leave white in every antialiased edge, and count it again in the alpha.
+// The charts are drawn on transparent black instead: the blend then leaves
+// each channel multiplied by alpha / 256 (rounded down), and dividing by it
+// again gives the drawing's own colour. Where nothing is drawn the picture
+// is white with alpha 0.
+void straight_alpha_row(const void* premultiplied, int y, unsigned char* row)
+{
+    const auto* from = static_cast<const unsigned char*>(premultiplied)
+        + static_cast<std::size_t>(y) * chart_width * 4;
+    static const unsigned char uncovered[4] = {255, 255, 255, 0};
+    for (int x = 0; x < chart_width * 4; x += 4) {
+        const unsigned alpha = from[x + 3];
+        if (alpha == 0) {
+            std::memcpy(row + x, uncovered, 4);
+            continue;
+        }
+        // The least colour that the blend rounds down to this value.
+        for (int c = x; c < x + 3; ++c)
+            row[c] = static_cast<unsigned char>(std::min((from[c] * 256u + alpha - 1) / alpha, 255u));
+        row[x + 3] = static_cast<unsigned char>(alpha);
+    }
+}
+
 int write_chart(mglGraph& canvas, const char* file_name)
 {
-    const unsigned char* rgba = canvas.GetRGBA();
-    return write_rgba_png(file_name, rgba, canvas.GetWidth(), canvas.GetHeight());
+    return write_rgba_png(file_name, chart_width, chart_height, straight_alpha_row,
+                          canvas.GetRGBA());
 }
 
 } // namespace
-
-VerticalRange vertical_range(const Extremes& extremes)
-{
-    const double lower = extremes.smallest <= 0.0 ? 1.1 * extremes.smallest
-                                                  : 0.9 * extremes.smallest;
-    const double upper = extremes.largest >= 0.0 ? 1.1 * extremes.largest
-                                                 : 0.9 * extremes.largest;
-    return {lower, upper};
-}
 
 ChartErrors draw_charts(const mglData& mach, const mglData& cx0, const mglData& cy0,
                         const SweepResult& sweep)
@@ -93,12 +109,12 @@ ChartErrors draw_charts(const mglData& mach, const mglData& cx0, const mglData& 
     // The library prints its own warnings on standard error unless told not
     // to; the program reports what matters itself.
     mglGraph::SuppressWarn(true);
-    // Kind 0 is MathGL's raster (Z-buffer) canvas. A new canvas is white
-    // with alpha 0, so that uncovered pixels come out transparent.
+    // Kind 0 is MathGL's raster (Z-buffer) canvas.
     const auto canvas = std::make_unique<mglGraph>(0, chart_width, chart_height);
+    canvas->FillBackground(mglColor(0.0, 0.0, 0.0, 0.0)); // see straight_alpha_row
     ChartErrors errors;
 
-    set_ranges(*canvas, vertical_range(sweep.cx0));
+    set_ranges(*canvas, sweep.cx0);
     draw_axes_and_labels(*canvas, cx0_chart);
     canvas->AddLegend(cx0_chart.legend_entry, "b");
     draw_grid_and_frame(*canvas);
@@ -106,11 +122,9 @@ ChartErrors draw_charts(const mglData& mach, const mglData& cx0, const mglData& 
     draw_curve(*canvas, mach, cx0);
     errors.cx0 = write_chart(*canvas, cx0_chart.file_name);
 
-    // White with alpha 0 again: Clf(1, 1, 1) would make the second chart's
-    // background opaque.
-    canvas->Clf(1.0, 1.0, 1.0, 0.0);
+    canvas->Clf(0.0, 0.0, 0.0, 0.0);
 
-    set_ranges(*canvas, vertical_range(sweep.cy0));
+    set_ranges(*canvas, sweep.cy0);
     draw_axes_and_labels(*canvas, cy0_chart);
     canvas->ClearLegend();
     canvas->AddLegend(cy0_chart.legend_entry, "b");

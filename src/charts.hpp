@@ -8,16 +8,6 @@
 inline constexpr int chart_width = 800;
 inline constexpr int chart_height = 600;
 
-struct VerticalRange {
-    double lower;
-    double upper;
-};
-
-// The vertical range of a chart: each end moved outward by a tenth of its
-// size (1.1 times an end on its own side of zero, 0.9 times an end on the
-// other), so the whole curve always lies inside.
-VerticalRange vertical_range(const Extremes& extremes);
-
 // What became of each chart file: 0 when written, else the reason it could
 // not be written completely, as an errno value.
 struct ChartErrors {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -43,8 +44,10 @@ void flush_bytes(png_structp png)
 void on_warning(png_structp, png_const_charp) {}
 
 // Encodes into `sink`, which records why when libpng gives up. Kept free of
-// objects with destructors, since libpng leaves it by longjmp.
-void encode(Sink& sink, const unsigned char* rgba, int width, int height)
+// objects with destructors, since libpng leaves it by longjmp; `row` holds
+// one row of the picture at a time.
+void encode(Sink& sink, int width, int height, PngRowSource source, const void* context,
+            unsigned char* row)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
     if (png == nullptr) {
@@ -73,22 +76,25 @@ void encode(Sink& sink, const unsigned char* rgba, int width, int height)
     png_set_compression_level(png, 3);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_write_info(png, info);
-    const auto stride = static_cast<std::size_t>(width) * 4;
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, rgba + static_cast<std::size_t>(y) * stride);
+    for (int y = 0; y < height; ++y) {
+        source(context, y, row);
+        png_write_row(png, row);
+    }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
 }
 
 } // namespace
 
-int write_rgba_png(const char* file_name, const unsigned char* rgba, int width, int height)
+int write_rgba_png(const char* file_name, int width, int height, PngRowSource source,
+                   const void* context)
 {
+    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 4);
     errno = 0;
     Sink sink{std::fopen(file_name, "wb"), 0};
     if (sink.file == nullptr)
         return failure_errno();
-    encode(sink, rgba, width, height);
+    encode(sink, width, height, source, context, row.data());
     // Buffered bytes reach the file only here: a full disk or a file-size
     // limit may show up at this point and no earlier.
     errno = 0;

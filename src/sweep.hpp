@@ -23,10 +23,10 @@ struct Extremes {
 void update_extremes(Extremes& extremes, double value);
 
 struct SweepResult {
-    // The starting values are the chart ranges' floor: the Cx0 pair always
-    // encloses zero, and the Cy0 smallest is never above -1e-9.
+    // Both pairs start around zero, so that each chart's vertical range
+    // always spans zero and is never empty, whatever the values.
     Extremes cx0{-1e-9, 1e-9};
-    Extremes cy0{-1e-9, -1e9};
+    Extremes cy0{-1e-9, 1e-9};
     // Why the table first failed to reach `out` (an errno value), or 0.
     int table_error = 0;
 };

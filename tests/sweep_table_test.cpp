@@ -24,7 +24,7 @@ TEST(Sweep, MachNumbersAreTheNearestDoublesToFiftieths)
 
 TEST(Sweep, ExtremesIgnoreNanAndKeepTheFirstOfEqualValues)
 {
-    Extremes e = SweepResult{}.cy0; // -1e-9 and -1e9
+    Extremes e{-1e-9, -1e9};
     update_extremes(e, nan);
     EXPECT_EQ(-1e-9, e.smallest);
     EXPECT_EQ(-1e9, e.largest);
