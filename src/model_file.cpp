@@ -16,13 +16,15 @@ bool is_space(int c)
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// A token longer than this is no sensible number. Only this much of it is
-// kept, so that a file of one endless word is never held in memory whole.
+// A token longer than this is no number of a model, and reading stops at
+// once, so that an endless word (a link to /dev/zero) cannot keep the run
+// reading forever.
 constexpr std::size_t max_token_length = 1024;
 
 enum class TokenStatus { found, too_long, end_of_input, read_error };
 
-// Reads the next whitespace-separated token into `token`.
+// Reads the next whitespace-separated token into `token`; a token that is
+// too long keeps its first max_token_length bytes.
 TokenStatus next_token(std::istream& in, std::string& token, int& read_errno)
 {
     token.clear();
@@ -32,17 +34,15 @@ TokenStatus next_token(std::istream& in, std::string& token, int& read_errno)
         return in.eof() ? TokenStatus::end_of_input : TokenStatus::read_error;
     }
     using traits = std::istream::traits_type;
-    bool too_long = false;
     errno = 0;
     try {
         for (int c = buf->sgetc(); c != traits::eof(); c = buf->snextc()) {
-            if (is_space(c)) {
-                if (!token.empty())
-                    return too_long ? TokenStatus::too_long : TokenStatus::found;
-            } else if (token.size() < max_token_length) {
+            if (!is_space(c)) {
+                if (token.size() == max_token_length)
+                    return TokenStatus::too_long;
                 token.push_back(traits::to_char_type(c));
-            } else {
-                too_long = true;
+            } else if (!token.empty()) {
+                return TokenStatus::found;
             }
         }
     } catch (const std::ios_base::failure&) {
@@ -53,9 +53,7 @@ TokenStatus next_token(std::istream& in, std::string& token, int& read_errno)
         return TokenStatus::read_error;
     }
     in.setstate(std::ios_base::eofbit);
-    if (token.empty())
-        return TokenStatus::end_of_input;
-    return too_long ? TokenStatus::too_long : TokenStatus::found;
+    return token.empty() ? TokenStatus::end_of_input : TokenStatus::found;
 }
 
 // Whole-token match of: [+-] digits-with-at-most-one-point (one digit at

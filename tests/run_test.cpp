@@ -46,6 +46,9 @@ TEST(Run, AModelFileThatCannotBeUsedStopsTheRunBeforeAnyOutput)
 {
     const std::string start = "1 2 3 4 ", end = " 6 7 8 9 10\n";
     const std::string nine = "1 2 3 4 5 6 7 8 9";
+    std::string nul40;
+    for (int i = 0; i < 40; ++i)
+        nul40 += "\\x00";
     const struct {
         std::optional<std::string> file; // none: no file; "/": a directory
         std::string message;
@@ -72,12 +75,15 @@ TEST(Run, AModelFileThatCannotBeUsedStopsTheRunBeforeAnyOutput)
          "number 5 (\"" + std::string(40, '7') + "...\") is not a number"},
         {start + std::string(5000, '1') + end,
          "number 5 (\"" + std::string(40, '1') + "...\") is too long to be a number"},
+        {"/dev/zero", "number 1 (\"" + nul40 + "...\") is too long to be a number"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         TempDir dir;
         if (c.file == "/")
             fs::create_directory(dir / "model_data.txt");
+        else if (c.file == "/dev/zero") // an endless word
+            fs::create_symlink(*c.file, dir / "model_data.txt");
         else if (c.file)
             write_file(dir / "model_data.txt", *c.file);
         write_file(dir / "Cx0.png", "an earlier chart");
