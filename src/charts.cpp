@@ -93,6 +93,12 @@ ChartErrors draw_charts(const mglData& mach, const mglData& cx0, const mglData& 
     // The library prints its own warnings on standard error unless told not
     // to; the program reports what matters itself.
     mglGraph::SuppressWarn(true);
+    // A canvas keeps its points and primitives in blocks of 2^16 entries
+    // by default, and builds the first block of each at once: about 8 MB
+    // written before anything is drawn, where a chart needs a few thousand.
+    // Blocks of 2^12 still leave room for 2^24 of each. The size is fixed by
+    // the first canvas of the process, so it is set before that.
+    mgl_bsize(12);
     // Kind 0 is MathGL's raster (Z-buffer) canvas. A new canvas is white
     // with alpha 0, so that uncovered pixels come out transparent.
     const auto canvas = std::make_unique<mglGraph>(0, chart_width, chart_height);
