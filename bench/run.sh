@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds a Release binary and times whole runs on the example model with
-# /usr/bin/time: the median wall time, CPU time (user + system) and peak
-# memory over several runs, first one run at a time, then 8 runs at once.
+# Builds a Release binary, prints how many shared libraries it loads (as ldd
+# lists them, the dynamic loader itself aside) and times whole runs on the
+# example model with /usr/bin/time: the median wall time, CPU time (user +
+# system) and peak memory over several runs, first one run at a time, then 8
+# runs at once.
 #   bench/run.sh [runs]      (default 15)
 set -euo pipefail
 runs=${1:-15}
@@ -10,6 +12,7 @@ build="$top/build-release"
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" -j >/dev/null
 binary="$build/machsweep"
+printf 'shared libraries loaded: %s\n' "$(ldd "$binary" | grep -c ' => ')"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -31,7 +34,7 @@ median() {
 }
 
 report() {
-    printf '%-12s wall %ss  cpu %ss  cpu/wall %s  peak %s MB  (%s runs)\n' "$1" \
+    printf '%-12s wall %ss  cpu %ss  cpu/wall %s  peak %s MiB  (%s runs)\n' "$1" \
         "$(median 1 "$2")" "$(median 2 "$2")" \
         "$(awk '{ w += $1; c += $2 } END { printf "%.2f", c / w }' "$2")" \
         "$(median 3 "$2" | awk '{ printf "%.1f", $1 / 1024 }')" "$(wc -l <"$2")"

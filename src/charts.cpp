@@ -89,8 +89,10 @@ void straight_alpha_row(const void* premultiplied, int y, unsigned char* row)
             continue;
         }
         // The least colour that the blend rounds down to this value.
-        for (int c = x; c < x + 3; ++c)
-            row[c] = static_cast<unsigned char>(std::min((from[c] * 256u + alpha - 1) / alpha, 255u));
+        for (int c = x; c < x + 3; ++c) {
+            const unsigned colour = (from[c] * 256u + alpha - 1) / alpha;
+            row[c] = static_cast<unsigned char>(std::min(colour, 255u));
+        }
         row[x + 3] = static_cast<unsigned char>(alpha);
     }
 }
@@ -109,6 +111,12 @@ ChartErrors draw_charts(const mglData& mach, const mglData& cx0, const mglData& 
     // The library prints its own warnings on standard error unless told not
     // to; the program reports what matters itself.
     mglGraph::SuppressWarn(true);
+    // A canvas keeps its points and primitives in blocks of 2^16 entries
+    // by default, and builds the first block of each at once: about 8 MB
+    // written before anything is drawn, where a chart needs a few thousand.
+    // Blocks of 2^12 still leave room for 2^24 of each. The size is fixed by
+    // the first canvas of the process, so it is set before that.
+    mgl_bsize(12);
     // Kind 0 is MathGL's raster (Z-buffer) canvas.
     const auto canvas = std::make_unique<mglGraph>(0, chart_width, chart_height);
     canvas->FillBackground(mglColor(0.0, 0.0, 0.0, 0.0)); // see straight_alpha_row

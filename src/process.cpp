@@ -44,12 +44,19 @@ void refuse_early_exit()
     std::_Exit(exit_failed);
 }
 
-// Runs before the libraries' own start-up code (see use_one_thread).
-__attribute__((constructor(101))) void install_failure_handlers()
+void install_failure_handlers(int, char**, char**)
 {
     std::set_terminate(report_uncaught_exception);
     std::atexit(refuse_early_exit);
 }
+
+// The shared libraries' start-up code runs before any constructor of the
+// program's and may already end the process: libgomp's exits with status 1
+// when it cannot allocate. Only the executable's pre-initialisation
+// functions run earlier than that. main calls into this file, so the entry
+// is always linked in.
+__attribute__((section(".preinit_array"), used)) void (*const preinit_failure_handlers)(
+    int, char**, char**) = install_failure_handlers;
 
 bool is_open(int fd)
 {
