@@ -7,6 +7,10 @@
 
 static_assert(std::is_same_v<mreal, double>, "MathGL must store doubles");
 
+namespace {
+
+// Mach number of sweep point i: the double nearest to i / 50, so that point
+// 50 is exactly 1.0 and the points run 0, 0.02, ... 3.98.
 double mach_of_point(int i)
 {
     return (4.0 * static_cast<double>(i)) / 200.0;
@@ -19,6 +23,8 @@ void update_extremes(Extremes& extremes, double value)
     if (value > extremes.largest)
         extremes.largest = value;
 }
+
+} // namespace
 
 SweepResult run_sweep(const ModelParameters& params, mglData& mach, mglData& cx0, mglData& cy0,
                       std::ostream& out)

@@ -9,18 +9,12 @@
 
 inline constexpr int sweep_points = 200;
 
-// Mach number of sweep point i: the double nearest to i / 50, so that point
-// 50 is exactly 1.0 and the points run 0, 0.02, ... 3.98.
-double mach_of_point(int i);
-
 // Running smallest and largest value of one coefficient. A value replaces an
 // extreme only when strictly beyond it, so NaN never enters.
 struct Extremes {
     double smallest;
     double largest;
 };
-
-void update_extremes(Extremes& extremes, double value);
 
 struct SweepResult {
     // Both pairs start around zero, so that each chart's vertical range
