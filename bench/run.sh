@@ -3,10 +3,14 @@
 # lists them, the dynamic loader itself aside) and times whole runs on the
 # example model with /usr/bin/time: the median wall time, CPU time (user +
 # system) and peak memory over several runs, first one run at a time, then 8
-# runs at once.
+# runs at once. A run that does not complete (status 1) stops the script.
 #   bench/run.sh [runs]      (default 15)
 set -euo pipefail
 runs=${1:-15}
+if [ ! -x /usr/bin/time ]; then
+    echo "bench/run.sh: needs /usr/bin/time (Debian's package time)" >&2
+    exit 1
+fi
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-release"
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
@@ -21,11 +25,19 @@ for i in $(seq 8); do
     cp "$top/examples/model_data.txt" "$work/$i/"
 done
 
-# One run in directory $1; appends "wall cpu peak_kb" to $2.
+# One run in directory $1, named $3 in a failure; appends "wall cpu peak_kb"
+# to $2, or ends with 1 when the run does not complete.
 one_run() {
-    (cd "$work/$1" && /usr/bin/time -f '%e %U %S %M' -o time.txt "$binary" >/dev/null) || true
-    # time notes the exit status (1 for a completed run) on a line of its own
-    tail -n 1 "$work/$1/time.txt" | awk '{ printf "%s %.3f %s\n", $1, $2 + $3, $4 }' >>"$2"
+    local dir="$work/$1"
+    (cd "$dir" && /usr/bin/time -f '%x %e %U %S %M' -o time.txt "$binary" >/dev/null 2>err.txt) ||
+        true
+    # time notes a status other than 0, or a signal, on a line of its own first
+    if [ "$(tail -n 1 "$dir/time.txt" | cut -d' ' -f1)" != 1 ]; then
+        echo "bench/run.sh: $3 did not complete:" >&2
+        cat "$dir/err.txt" "$dir/time.txt" >&2
+        exit 1
+    fi
+    tail -n 1 "$dir/time.txt" | awk '{ printf "%s %.3f %s\n", $2, $3 + $4, $5 }' >>"$2"
 }
 
 # Median of column $1 of file $2.
@@ -40,14 +52,20 @@ report() {
         "$(median 3 "$2" | awk '{ printf "%.1f", $1 / 1024 }')" "$(wc -l <"$2")"
 }
 
-one_run 1 /dev/null # warm the caches
+one_run 1 /dev/null "the warm-up run" # warm the caches
 alone="$work/alone.txt"
-for _ in $(seq "$runs"); do one_run 1 "$alone"; done
+for r in $(seq "$runs"); do one_run 1 "$alone" "run $r alone"; done
 report "alone" "$alone"
 
 together="$work/together.txt"
-for _ in $(seq "$runs"); do
-    for i in $(seq 8); do one_run "$i" "$together" & done
-    wait
+for r in $(seq "$runs"); do
+    pids=()
+    for i in $(seq 8); do
+        one_run "$i" "$together" "run $r of 8 at once, number $i" &
+        pids+=($!)
+    done
+    failed=0
+    for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+    [ "$failed" = 0 ] || exit 1
 done
 report "8 at once" "$together"
