@@ -32,17 +32,28 @@ struct ChartText {
 const ChartText cx0_chart{"Cx0.png", "Cx0", "Cx0(M)"};
 const ChartText cy0_chart{"Cy0.png", "Cy0", "Cy0(M)"};
 
+// MathGL places coordinates in single precision: with vertical ends beyond
+// about 1e38 the axis loses its ticks or their scale, and an infinite end is
+// ignored (the chart would keep the range of the one before). Larger values,
+// infinities included, lie beyond the chart's edge.
+constexpr double largest_vertical_end = 1e37;
+
 void set_ranges(mglGraph& canvas, const Extremes& extremes)
 {
-    // Both extremes enclose zero, so the ends are never equal nor reversed,
-    // and every finite value lies inside with a tenth of its size to spare.
-    canvas.SetRanges(0.0, 4.0, 1.1 * extremes.smallest, 1.1 * extremes.largest, 0.0, 0.0);
+    // Both extremes enclose zero, so the ends are never equal nor reversed;
+    // each lies a tenth of its extreme's size beyond it, within the bound.
+    const auto end = [](double extreme) {
+        return std::clamp(1.1 * extreme, -largest_vertical_end, largest_vertical_end);
+    };
+    canvas.SetRanges(0.0, 4.0, end(extremes.smallest), end(extremes.largest), 0.0, 0.0);
 }
 
 void draw_axes_and_labels(mglGraph& canvas, const ChartText& text)
 {
     // Ticks and tick labels come from MathGL's automatic ticks. "t" names the
-    // ternary axis, which adds nothing outside ternary mode.
+    // ternary axis, which adds nothing outside ternary mode. The second call
+    // is meant: drawn over themselves, the x and y axes, their ticks and
+    // labels come out darker at their antialiased edges.
     canvas.Axis("xyzt");
     canvas.Axis("xy");
     // Position 0 centres a label on its axis; MathGL sets axis labels at 1.4

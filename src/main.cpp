@@ -31,9 +31,10 @@ int run()
     if (table_error != 0)
         std::cout.setstate(std::ios_base::badbit);
 
+    errno = 0;
     std::ifstream model_file(model_file_name, std::ios_base::in);
     if (!model_file.is_open()) {
-        report_error(model_file_name, "cannot open: " + errno_text(errno));
+        report_error(model_file_name, "cannot open: " + errno_text(failure_errno()));
         return exit_failed;
     }
     ModelParameters params;

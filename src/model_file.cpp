@@ -96,8 +96,8 @@ NumberStatus parse_number(const std::string& token, double& value)
         return NumberStatus::malformed;
     // The grammar admits neither "inf" nor "nan", so an infinite result can
     // only mean overflow. Underflow to a subnormal or zero is accepted.
-    // strtod's decimal point follows the C locale, which this program never
-    // leaves.
+    // strtod's decimal point follows the C locale, which the process is set
+    // to before the model is read.
     value = std::strtod(token.c_str(), nullptr);
     return std::isfinite(value) ? NumberStatus::ok : NumberStatus::out_of_range;
 }

@@ -11,9 +11,10 @@ struct ModelParameters {
     std::array<double, 32> p{};
 };
 
-// How many leading numbers the laws actually read (positions 0 to 9); the
-// rest of the file is filled in where it holds numbers but can never change
-// a result, so it is not held to the same standard.
+// How many leading numbers must be valid: positions 0 to 9 hold every
+// parameter the laws read (p[0] and p[6], read by neither, keep the others in
+// place). The rest of the file can never change a result, so it is not held
+// to the same standard.
 inline constexpr int required_model_numbers = 10;
 
 // Fills `params` from `in` and returns an empty string, or returns what is

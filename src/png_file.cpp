@@ -35,7 +35,8 @@ void flush_bytes(png_structp png)
     }
 }
 
-// libpng would print its own message and abort; the caller reports instead.
+// libpng's own handler would print a message before jumping back; the caller
+// reports the failure instead.
 [[noreturn]] void on_error(png_structp png, png_const_charp)
 {
     png_longjmp(png, 1);
@@ -95,8 +96,8 @@ int write_rgba_png(const char* file_name, int width, int height, PngRowSource so
     if (sink.file == nullptr)
         return failure_errno();
     encode(sink, width, height, source, context, row.data());
-    // Buffered bytes reach the file only here: a full disk or a file-size
-    // limit may show up at this point and no earlier.
+    // The stream wrote most of the file while libpng encoded (a full disk
+    // shows up there); what it still buffers reaches the file only here.
     errno = 0;
     if (std::fflush(sink.file) != 0 && sink.error == 0)
         sink.error = failure_errno();
