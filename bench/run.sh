@@ -32,12 +32,14 @@ one_run() {
     (cd "$dir" && /usr/bin/time -f '%x %e %U %S %M' -o time.txt "$binary" >/dev/null 2>err.txt) ||
         true
     # time notes a status other than 0, or a signal, on a line of its own first
-    if [ "$(tail -n 1 "$dir/time.txt" | cut -d' ' -f1)" != 1 ]; then
+    local figures
+    figures=$(tail -n 1 "$dir/time.txt")
+    if [ "${figures%% *}" != 1 ]; then
         echo "bench/run.sh: $3 did not complete:" >&2
         cat "$dir/err.txt" "$dir/time.txt" >&2
         exit 1
     fi
-    tail -n 1 "$dir/time.txt" | awk '{ printf "%s %.3f %s\n", $2, $3 + $4, $5 }' >>"$2"
+    awk '{ printf "%s %.3f %s\n", $2, $3 + $4, $5 }' <<<"$figures" >>"$2"
 }
 
 # Median of column $1 of file $2.
